@@ -1,0 +1,4 @@
+#include "design/xoRegister.h"
+
+// The runtime library has no designer to register with.
+void Register() {}
