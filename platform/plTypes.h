@@ -200,3 +200,25 @@ int64_t Round(double x);
 int64_t Trunc(double x);
 // Fractional part (x - Trunc(x)).
 double Frac(double x);
+
+// ---- Font styles and text format flags ------------------------------------------------------
+enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+using TFontStyles = TSet<TFontStyle, 4>;
+
+// Flags of DrawText (and of cells that draw their text with it).
+constexpr uint32_t DT_TOP = 0x0;
+constexpr uint32_t DT_LEFT = 0x0;
+constexpr uint32_t DT_CENTER = 0x1;
+constexpr uint32_t DT_RIGHT = 0x2;
+constexpr uint32_t DT_VCENTER = 0x4;
+constexpr uint32_t DT_BOTTOM = 0x8;
+constexpr uint32_t DT_WORDBREAK = 0x10;
+constexpr uint32_t DT_SINGLELINE = 0x20;
+constexpr uint32_t DT_EXPANDTABS = 0x40;
+constexpr uint32_t DT_NOCLIP = 0x100;
+constexpr uint32_t DT_CALCRECT = 0x400;
+constexpr uint32_t DT_NOPREFIX = 0x800;
+constexpr uint32_t DT_EDITCONTROL = 0x2000;
+constexpr uint32_t DT_PATH_ELLIPSIS = 0x4000;
+constexpr uint32_t DT_END_ELLIPSIS = 0x8000;
+constexpr uint32_t DT_WORD_ELLIPSIS = 0x40000;
