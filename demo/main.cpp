@@ -1,17 +1,80 @@
-// The demo application: shows the library's components on a sample plan.
+// The demo application: the library's components on a sample plan. With --snapshot DIR, or
+// when there is no display, it renders each window to DIR/<name>.png and exits.
+#include "demo/xoDemoForms.h"
+#include "demo/xoDemoPlan.h"
+
+#include "platform/plForms.h"
 #include "platform/plMessages.h"
+#include "platform/plTestInput.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr, "usage: xoStintDemo [--snapshot DIR]\n");
+    return 2;
+}
+
+// Renders every window, headless, into aDir; answers the exit code.
+int Snapshots(const String& aDir, TForm* const* aForms, int aCount) {
+    std::error_code ec;
+    std::filesystem::create_directories(aDir, ec);
+    if (ec) {
+        std::fprintf(stderr, "Cannot create %s: %s\n", aDir.c_str(), ec.message().c_str());
+        return 1;
+    }
+    for (int i = 0; i < aCount; ++i) {
+        TForm* f = aForms[i];
+        xo::test::ShowForm(f);
+        String file = (std::filesystem::path(aDir) / (f->Name() + ".png")).string();
+        try {
+            xo::test::SaveSnapshot(f, file);
+        } catch (const Exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            return 1;
+        }
+        std::printf("%s\n", file.c_str());
+        f->Hide();
+    }
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    String snapshotDir;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--snapshot") == 0 && i + 1 < argc)
+            snapshotDir = argv[++i];
+        else
+            return Usage();
+    }
+    // Snapshots never open windows, also on a desktop.
+    if (!snapshotDir.empty()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     TApplication::Initialize(argc, argv);
     TApplication* app = Application();
     app->SetTitle("xoStint demo");
-    const char* about = "xoStint: visual components for planning and scheduling applications.";
-    if (!app->HasDisplay()) {
-        std::printf("%s\nNo display: nothing to show.\n", about);
-        return 0;
+    if (snapshotDir.empty() && !app->HasDisplay()) {
+        snapshotDir = "snapshots";
+        std::printf("No display: rendering the demo's windows to %s/ instead.\n", snapshotDir.c_str());
     }
-    ShowMessage(about);
-    return 0;
+
+    const TDemoPlan& plan = DemoPlan();
+    auto mainForm = std::make_unique<TDemoMainForm>(nullptr, plan);
+    auto about = std::make_unique<TDemoAboutForm>(nullptr);
+    mainForm->SetCaption("xoStint demo: a sample plan of " + std::to_string(plan.Tasks.size()) + " rows");
+    mainForm->SetOnAbout([&](TObject*) { about->Show(); });
+
+    if (!snapshotDir.empty()) {
+        TForm* const forms[] = {mainForm.get(), about.get()};
+        return Snapshots(snapshotDir, forms, 2);
+    }
+    app->SetMainForm(mainForm.get());
+    mainForm->Show();
+    return app->Run();
 }
