@@ -2,9 +2,11 @@
 // when there is no display, it renders each window to DIR/<name>.png and exits.
 #include "demo/xoDemoForms.h"
 #include "demo/xoDemoPlan.h"
+#include "demo/xoDemoScalers.h"
 
 #include "platform/plForms.h"
 #include "platform/plMessages.h"
+#include "platform/plPrinters.h"
 #include "platform/plTestInput.h"
 
 #include <cstdio>
@@ -16,7 +18,7 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: xoStintDemo [--snapshot DIR]\n");
+    std::fprintf(stderr, "usage: xoStintDemo [--snapshot DIR] [--print FILE.pdf]\n");
     return 2;
 }
 
@@ -47,19 +49,21 @@ int Snapshots(const String& aDir, TForm* const* aForms, int aCount) {
 } // namespace
 
 int main(int argc, char** argv) {
-    String snapshotDir;
+    String snapshotDir, printFile;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--snapshot") == 0 && i + 1 < argc)
             snapshotDir = argv[++i];
+        else if (std::strcmp(argv[i], "--print") == 0 && i + 1 < argc)
+            printFile = argv[++i];
         else
             return Usage();
     }
-    // Snapshots never open windows, also on a desktop.
-    if (!snapshotDir.empty()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Snapshots and prints never open windows, also on a desktop.
+    if (!snapshotDir.empty() || !printFile.empty()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     TApplication::Initialize(argc, argv);
     TApplication* app = Application();
     app->SetTitle("xoStint demo");
-    if (snapshotDir.empty() && !app->HasDisplay()) {
+    if (snapshotDir.empty() && printFile.empty() && !app->HasDisplay()) {
         snapshotDir = "snapshots";
         std::printf("No display: rendering the demo's windows to %s/ instead.\n", snapshotDir.c_str());
     }
@@ -69,11 +73,26 @@ int main(int argc, char** argv) {
     auto about = std::make_unique<TDemoAboutForm>(nullptr);
     mainForm->SetCaption("xoStint demo: a sample plan of " + std::to_string(plan.Tasks.size()) + " rows");
     mainForm->SetOnAbout([&](TObject*) { about->Show(); });
+    auto scalers = std::make_unique<TDemoScalerForm>(nullptr);
 
-    if (!snapshotDir.empty()) {
-        TForm* const forms[] = {mainForm.get(), about.get()};
-        return Snapshots(snapshotDir, forms, 2);
+    if (!printFile.empty()) {
+        try {
+            xo::test::ShowForm(scalers.get());
+            TPdfPrinter printer(printFile, 300, 297.0, 210.0); // A4 landscape
+            scalers->PrintScalers(&printer);
+            printer.EndDoc();
+        } catch (const Exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            return 1;
+        }
+        std::printf("%s\n", printFile.c_str());
+        return 0;
     }
+    if (!snapshotDir.empty()) {
+        TForm* const forms[] = {mainForm.get(), scalers.get(), about.get()};
+        return Snapshots(snapshotDir, forms, 3);
+    }
+    scalers->Show();
     app->SetMainForm(mainForm.get());
     mainForm->Show();
     return app->Run();
