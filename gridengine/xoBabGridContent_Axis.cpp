@@ -195,7 +195,8 @@ void TAxisContentList::Drop(int i) {
         TAxisContentItem* item = fList[j];
         ForgetItem(item);
         if (fBabGridCell) fBabGridCell->DroppingAxisItem(this, i);
-        const int k = FindLoaded(item); // the owner's listeners may have changed the list
+        // The owner's listeners may have changed the list; usually the item is still at j.
+        const int k = (j < LoadedCount() && fList[j] == item) ? j : FindLoaded(item);
         if (k < 0) return;
         fList.erase(fList.begin() + k);
         ListIndexesOutOfDate(i);
