@@ -3,6 +3,7 @@
 #include "demo/xoDemoForms.h"
 #include "demo/xoDemoPlan.h"
 #include "demo/xoDemoScalers.h"
+#include "demo/xoDemoTree.h"
 
 #include "platform/plForms.h"
 #include "platform/plMessages.h"
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
     mainForm->SetCaption("xoStint demo: a sample plan of " + std::to_string(plan.Tasks.size()) + " rows");
     mainForm->SetOnAbout([&](TObject*) { about->Show(); });
     auto scalers = std::make_unique<TDemoScalerForm>(nullptr);
+    auto tree = std::make_unique<TDemoTreeForm>(nullptr, plan);
 
     if (!printFile.empty()) {
         try {
@@ -89,10 +91,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!snapshotDir.empty()) {
-        TForm* const forms[] = {mainForm.get(), scalers.get(), about.get()};
-        return Snapshots(snapshotDir, forms, 3);
+        TForm* const forms[] = {mainForm.get(), scalers.get(), tree.get(), about.get()};
+        return Snapshots(snapshotDir, forms, 4);
     }
     scalers->Show();
+    tree->Show();
     app->SetMainForm(mainForm.get());
     mainForm->Show();
     return app->Run();
