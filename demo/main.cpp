@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     if (!printFile.empty()) {
         try {
             xo::test::ShowForm(scalers.get());
-            TPdfPrinter printer(printFile, 300, 297.0, 210.0); // A4 landscape
+            TPdfPrinter printer(printFile, 192, 297.0, 210.0); // A4 landscape, twice the screen scale
             scalers->PrintScalers(&printer);
             printer.EndDoc();
         } catch (const Exception& e) {
