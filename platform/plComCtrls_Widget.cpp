@@ -25,56 +25,6 @@ QWidget* WidgetOf(TCustomTreeView* c) {
     return TControlAccess::Impl(c).widget;
 }
 
-// The keys the tree's handlers may want from the editor, as virtual keys.
-uint16_t EditorVirtualKey(const QKeyEvent* e) {
-    int k = e->key();
-    if (k >= Qt::Key_A && k <= Qt::Key_Z) return uint16_t('A' + (k - Qt::Key_A));
-    if (k >= Qt::Key_0 && k <= Qt::Key_9) return uint16_t('0' + (k - Qt::Key_0));
-    if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return uint16_t(VK_F1 + (k - Qt::Key_F1));
-    switch (k) {
-    case Qt::Key_Escape:
-        return VK_ESCAPE;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return VK_TAB;
-    case Qt::Key_Backspace:
-        return VK_BACK;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return VK_RETURN;
-    case Qt::Key_Insert:
-        return VK_INSERT;
-    case Qt::Key_Delete:
-        return VK_DELETE;
-    case Qt::Key_Home:
-        return VK_HOME;
-    case Qt::Key_End:
-        return VK_END;
-    case Qt::Key_Left:
-        return VK_LEFT;
-    case Qt::Key_Up:
-        return VK_UP;
-    case Qt::Key_Right:
-        return VK_RIGHT;
-    case Qt::Key_Down:
-        return VK_DOWN;
-    case Qt::Key_PageUp:
-        return VK_PRIOR;
-    case Qt::Key_PageDown:
-        return VK_NEXT;
-    case Qt::Key_Space:
-        return VK_SPACE;
-    case Qt::Key_Shift:
-        return VK_SHIFT;
-    case Qt::Key_Control:
-        return VK_CONTROL;
-    case Qt::Key_Alt:
-        return VK_MENU;
-    default:
-        return 0;
-    }
-}
-
 TShiftState ShiftOf(Qt::KeyboardModifiers m) {
     TShiftState s;
     if (m & Qt::ShiftModifier) s.Include(ssShift);
@@ -106,7 +56,7 @@ protected:
                         if (c >= 0x20 && c != 0x7F) chars.push_back(c);
                 }
                 bool consumed = false;
-                TTreeViewAccess::EditorKey(fTree, EditorVirtualKey(e), chars, ShiftOf(e->modifiers()),
+                TTreeViewAccess::EditorKey(fTree, xo::qt::VirtualKeyOf(e), chars, ShiftOf(e->modifiers()),
                                            release, consumed);
                 return consumed;
             }

@@ -133,7 +133,7 @@ constexpr uint32_t CM_PARENTSHOWHINTCHANGED = CM_BASE + 28;
 constexpr uint32_t CM_ENTER = CM_BASE + 30;
 constexpr uint32_t CM_EXIT = CM_BASE + 31;
 constexpr uint32_t CM_DRAG = CM_BASE + 41;
-constexpr uint32_t CM_WANTSPECIALKEY = CM_BASE + 42;
+constexpr uint32_t CM_WANTCONTROLKEY = CM_BASE + 42;
 
 // Answers of WM_GETDLGCODE: the keys a control handles itself instead of the form.
 constexpr LRESULT DLGC_WANTARROWS = 0x0001;
@@ -264,7 +264,7 @@ struct TWMGetDlgCode : TMessageView {
     using TMessageView::TMessageView;
 };
 
-// CM_WANTSPECIALKEY: a non-zero Result claims the key (Tab, arrows, Enter, Escape) for the
+// CM_WANTCONTROLKEY: a non-zero Result claims the key (Tab, arrows, Enter, Escape) for the
 // control instead of the form's navigation.
 struct TCMWantSpecialKey : TMessageView {
     using TMessageView::TMessageView;

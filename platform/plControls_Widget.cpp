@@ -272,7 +272,7 @@ DialogKey CheckDialogKey(TWinControl* c, uint16_t vk, LPARAM data) {
     default:
         return DialogKey::NotOne;
     }
-    if (c->Perform(CM_WANTSPECIALKEY, vk, data) != 0) return DialogKey::NotOne;
+    if (c->Perform(CM_WANTCONTROLKEY, vk, data) != 0) return DialogKey::NotOne;
     if (c->Perform(WM_GETDLGCODE, 0, 0) & mask) return DialogKey::NotOne;
     if (TForm* f = GetParentForm(c))
         return f->Perform(CM_DIALOGKEY, vk, data) != 0 ? DialogKey::Consumed : DialogKey::NotOne;
@@ -314,6 +314,8 @@ bool KeyEvent(TWinControl* c, QKeyEvent* e) {
 }
 
 } // namespace
+
+uint16_t VirtualKeyOf(const QKeyEvent* aEvent) { return VirtualKey(aEvent); }
 
 TControl* CaptureControl() {
     return gCapture;

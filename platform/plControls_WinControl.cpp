@@ -480,7 +480,7 @@ void TWinControl::Dispatch(TMessage& Message) {
         WMGetDlgCode(m);
         break;
     }
-    case CM_WANTSPECIALKEY: {
+    case CM_WANTCONTROLKEY: {
         TCMWantSpecialKey m(Message);
         CMWantSpecialKey(m);
         break;

@@ -8,6 +8,8 @@
 #include "platform/plControls.h"
 
 #include <QImage>
+
+class QKeyEvent;
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
@@ -136,6 +138,9 @@ void ReportException(const char* aWhat);
 // Exceptions must not cross Qt's event dispatch: depth of control event handling, so that a
 // control destroyed from its own handler has its widget deleted later.
 int EventDepth();
+
+// The virtual key of a Qt key event (keypad digits and operators as the keypad's keys).
+uint16_t VirtualKeyOf(const QKeyEvent* aEvent);
 
 } // namespace qt
 } // namespace xo

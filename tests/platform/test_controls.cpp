@@ -540,7 +540,7 @@ TEST(Controls, PanelsDrawBevelsAndACentredCaption) {
 
 namespace {
 // Paints every pixel itself: never erases, invalidates instead (as the offscreen surface does),
-// claims the arrow keys through CM_WANTSPECIALKEY and records focus notices.
+// claims the arrow keys through CM_WANTCONTROLKEY and records focus notices.
 class TNoErase : public TCustomControl {
 public:
     using TCustomControl::TCustomControl;
